@@ -70,13 +70,27 @@ ensure_prefix() {
 
 # A persistent wineserver and a hidden window keep Wine's desktop up between
 # programs; without them every program pays for the restart.
+# Wine's services and desktop process must be started from here, detached:
+# started by a test they would hold its output pipe open and ctest would wait.
 start_wine_session() {
   quiet wineserver -p
+  quiet wine cmd /c exit 0
   if [ -f "$BUILD/tests/keepdesk.exe" ]; then
-    wine "$BUILD/tests/keepdesk.exe" </dev/null >/dev/null 2>&1 &
+    local ready="$BUILD/keepdesk.ready"
+    rm -f "$ready"
+    wine "$BUILD/tests/keepdesk.exe" "$(winepath_of "$ready")" </dev/null >/dev/null 2>&1 &
     KEEPER_PID=$!
+    local i
+    for i in $(seq 1 400); do
+      [ -f "$ready" ] && break
+      sleep 0.05
+    done
+    [ -f "$ready" ] || log "the desktop keeper did not start"
   fi
 }
+
+# The Windows form of a Unix path: Wine maps / to Z:.
+winepath_of() { echo "Z:${1//\//\\}"; }
 
 stop_all() {
   [ -n "$KEEPER_PID" ] && kill "$KEEPER_PID" 2>/dev/null
