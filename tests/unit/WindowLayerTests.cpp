@@ -81,12 +81,13 @@ const WindowData kDialogData{
     .width = 200,
     .height = 100,
     .taskbarButton = false,
+    .controls = {},
     .created = OnDialogCreated,
     .willBeDestroyed = OnDialogDestroyed,
 };
 const WindowData kOtherData{
     .name = "other", .caption = "其他", .left = 10, .top = 10, .width = 200, .height = 100,
-    .centred = false};
+    .centred = false, .controls = {}};
 
 Control Button() { return FindControl(kFirst, "按钮1"); }
 Control Label() { return FindControl(kFirst, "标签1"); }
