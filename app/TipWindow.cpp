@@ -1,4 +1,5 @@
 // The tip window: a picture, and a parting word when it closes.
+#include "app/TipPicture.h"
 #include "app/Windows.h"
 #include "services/Dialogs.h"
 
@@ -21,8 +22,13 @@ const WindowData TipWindowData{
     .taskbarButton = false,
     .controls =
         {
-            {.name = "图片框1", .kind = ControlKind::PictureBox, .left = 0, .top = 0,
-             .width = 376, .height = 224},
+            {.name = "图片框1",
+             .kind = ControlKind::PictureBox,
+             .left = 0,
+             .top = 0,
+             .width = 376,
+             .height = 224,
+             .paint = PaintTipPicture},
         },
     .willBeDestroyed = OnTipWillBeDestroyed,
 };
