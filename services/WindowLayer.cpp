@@ -136,8 +136,8 @@ bool HandleWindowKeys(const MSG& m) {
         return false;
     HWND root = GetAncestor(m.hwnd, GA_ROOT);
     int window = EntryOfWindow(root);
-    if (window == kNoWindow)
-        return false;
+    if (window == kNoWindow || !IsWindowEnabled(root))
+        return false; // a disabled window takes no keys
     if (m.wParam == VK_ESCAPE && !KeyDown(VK_CONTROL) && !KeyDown(VK_SHIFT) && !KeyDown(VK_MENU)) {
         PostMessageA(root, WM_CLOSE, 0, 0);
         return true;
@@ -586,8 +586,13 @@ bool LoadWindow(int window, int parent, bool dialogMode) {
 
     Raise(e.data->created);
     bool alive = IsWindow(hwnd) && e.hwnd == hwnd;
-    if (alive && e.visible)
+    if (alive && e.visible) {
         ShowWindow(hwnd, SW_SHOW);
+        // The window just shown takes the keyboard, even where no window
+        // manager activates it.
+        if (GetAncestor(GetFocus(), GA_ROOT) != hwnd)
+            SetFocus(hwnd);
+    }
     if (alive && dialogMode)
         DisableOtherTopLevelWindows(window);
     if (alive && dialogMode && e.visible)

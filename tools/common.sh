@@ -20,7 +20,13 @@ build_all() {
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  cmake --build "$BUILD" "$@"
+  # QUELLRIN_TARGETS limits the build to some targets (for quick local runs).
+  if [ -n "${QUELLRIN_TARGETS:-}" ]; then
+    # shellcheck disable=SC2086
+    cmake --build "$BUILD" --target $QUELLRIN_TARGETS "$@"
+  else
+    cmake --build "$BUILD" "$@"
+  fi
 }
 
 # Wine's helper processes inherit stdio and outlive the command that started
