@@ -23,11 +23,20 @@ using SearchHandle = HANDLE;
 // otherwise m = mask & 0x37 passes attribute words of 0 when m is 0, and words
 // sharing a bit with m when it is not.
 Text FindFile(const Text& pattern, std::uint32_t mask, bool anyNonFolder, SearchHandle& search);
+// The same, and sets `failed` (never clears it) when the folder could not be
+// read: missing, denied, too long a path, or an error among the entries. A
+// folder that is read and holds no matching entry is no failure.
+Text FindFile(const Text& pattern, std::uint32_t mask, bool anyNonFolder, SearchHandle& search,
+              bool& failed);
 void CloseFileSearch(SearchHandle search);
 
-bool CreateFolder(const Text& path);              // one level
+bool CreateFolder(const Text& path);                          // one level
 bool CopyFileTo(const Text& source, const Text& destination); // replaces
 bool RenamePath(const Text& oldName, const Text& newName);
+
+// Whether the path names a folder that exists (a failed CreateFolder may
+// have found one already there).
+bool IsExistingFolder(const Text& path);
 
 // Deletes the folder with all it holds; true when the folder itself is gone.
 // The forms X: and X:\ (after leading spaces) and the empty text delete nothing.
