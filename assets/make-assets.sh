@@ -1,8 +1,8 @@
 #!/bin/bash
 # Draws the program's pictures with ImageMagick: the tip picture (tip.jpg) and
 # the application icon (app.ico). The generated files are committed; run this
-# only to change them. Needs ImageMagick 6 and the fonts that tools/setup.sh
-# installs (WenQuanYi Micro Hei, DejaVu).
+# only to change them. Needs ImageMagick 6 and two fonts: WenQuanYi Micro Hei
+# (fonts-wqy-microhei) and DejaVu Sans (fonts-dejavu-core).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 WORK="$(mktemp -d)"
@@ -10,6 +10,9 @@ trap 'rm -rf "$WORK"' EXIT
 
 CJK=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
 LATIN=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
+for f in "$CJK" "$LATIN"; do
+  [ -f "$f" ] || { echo "make-assets: missing font $f" >&2; exit 1; }
+done
 
 # ---- The tip picture: a thank-you card, 400 x 250. ----
 # The window shows it squeezed to 376 x 224 and its frame covers the right
