@@ -1,15 +1,8 @@
 #include "app/FolderChecks.h"
 
-#include <windows.h>
+#include "services/FileSystem.h"
 
 namespace quellrin {
-
-bool IsExistingFolder(const Text& path) {
-    if (path.empty())
-        return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 Text RefuseConversion(const Text& source, const Text& target) {
     if (!IsExistingFolder(source))

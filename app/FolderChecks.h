@@ -9,6 +9,4 @@ namespace quellrin {
 // to show; the empty text when it may start. Both are non-empty.
 Text RefuseConversion(const Text& source, const Text& target);
 
-bool IsExistingFolder(const Text& path);
-
 } // namespace quellrin
