@@ -2,4 +2,6 @@
 
 #include "app/Windows.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return quellrin::RunProgram(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return quellrin::RunProgram();
+}

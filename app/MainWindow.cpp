@@ -17,8 +17,12 @@ constexpr char kConfirm[] = "确认是否操作？";
 constexpr UINT kStyleOk = 0, kStyleYesNo = 4, kStyleWarning = MB_ICONEXCLAMATION;
 constexpr int kResultYes = 5;
 
-Control SteamLabel() { return FindControl(kMainWindow, "S版GTA5位置"); }
-Control EpicLabel() { return FindControl(kMainWindow, "E版GTA5位置"); }
+Control SteamLabel() {
+    return FindControl(kMainWindow, "S版GTA5位置");
+}
+Control EpicLabel() {
+    return FindControl(kMainWindow, "E版GTA5位置");
+}
 
 void OnMainCreated() {
     // The value ends in "\GTAV"; dropping four bytes leaves the folder above
@@ -58,9 +62,13 @@ void OnStart() {
     SetVisible(kMainWindow, false);
 }
 
-void OnOpenTipWindow() { LoadWindow(kTipWindow, kNoWindow, true); }
+void OnOpenTipWindow() {
+    LoadWindow(kTipWindow, kNoWindow, true);
+}
 
-void OnMainWillBeDestroyed() { EndProgram(0); }
+void OnMainWillBeDestroyed() {
+    EndProgram(0);
+}
 
 } // namespace
 
@@ -73,23 +81,67 @@ const WindowData MainWindowData{
     .height = 189,
     .controls =
         {
-            {.name = "按钮4", .kind = ControlKind::Button, .left = 408, .top = 112, .width = 184,
-             .height = 32, .caption = "打赏作者", .tabOrder = 4, .clicked = OnOpenTipWindow},
-            {.name = "按钮3", .kind = ControlKind::Button, .left = 192, .top = 112, .width = 128,
-             .height = 32, .caption = "开始转换", .tabOrder = 3, .clicked = OnStart},
-            {.name = "按钮2", .kind = ControlKind::Button, .left = 648, .top = 64, .width = 128,
-             .height = 32, .caption = "选择你要转换的位置", .tabOrder = 2,
+            {.name = "按钮4",
+             .kind = ControlKind::Button,
+             .left = 408,
+             .top = 112,
+             .width = 184,
+             .height = 32,
+             .caption = "打赏作者",
+             .tabOrder = 4,
+             .clicked = OnOpenTipWindow},
+            {.name = "按钮3",
+             .kind = ControlKind::Button,
+             .left = 192,
+             .top = 112,
+             .width = 128,
+             .height = 32,
+             .caption = "开始转换",
+             .tabOrder = 3,
+             .clicked = OnStart},
+            {.name = "按钮2",
+             .kind = ControlKind::Button,
+             .left = 648,
+             .top = 64,
+             .width = 128,
+             .height = 32,
+             .caption = "选择你要转换的位置",
+             .tabOrder = 2,
              .clicked = OnChooseTargetFolder},
-            {.name = "E版GTA5位置", .kind = ControlKind::Label, .left = 120, .top = 72,
-             .width = 520, .height = 24},
-            {.name = "透明标签1", .kind = ControlKind::Label, .left = 0, .top = 64, .width = 104,
-             .height = 32, .caption = "Epic版GTA5位置"},
-            {.name = "透明标签2", .kind = ControlKind::Label, .left = 7, .top = 8, .width = 96,
-             .height = 32, .caption = "Steam版GTA5位置"},
-            {.name = "S版GTA5位置", .kind = ControlKind::Label, .left = 120, .top = 13,
-             .width = 512, .height = 24},
-            {.name = "按钮1", .kind = ControlKind::Button, .left = 648, .top = 11, .width = 128,
-             .height = 32, .caption = "我们错过了？告诉我们", .tabOrder = 1,
+            {.name = "E版GTA5位置",
+             .kind = ControlKind::Label,
+             .left = 120,
+             .top = 72,
+             .width = 520,
+             .height = 24},
+            {.name = "透明标签1",
+             .kind = ControlKind::Label,
+             .left = 0,
+             .top = 64,
+             .width = 104,
+             .height = 32,
+             .caption = "Epic版GTA5位置"},
+            {.name = "透明标签2",
+             .kind = ControlKind::Label,
+             .left = 7,
+             .top = 8,
+             .width = 96,
+             .height = 32,
+             .caption = "Steam版GTA5位置"},
+            {.name = "S版GTA5位置",
+             .kind = ControlKind::Label,
+             .left = 120,
+             .top = 13,
+             .width = 512,
+             .height = 24},
+            {.name = "按钮1",
+             .kind = ControlKind::Button,
+             .left = 648,
+             .top = 11,
+             .width = 128,
+             .height = 32,
+             .caption = "我们错过了？告诉我们",
+             .tabOrder = 1,
              .clicked = OnChooseSteamFolder},
         },
     .created = OnMainCreated,

@@ -14,7 +14,9 @@ Text LeftBytes(const Text& text, long long n) {
     return text.substr(0, static_cast<std::size_t>(n));
 }
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool IsLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
 
 std::size_t FindLastBackslash(const Text& path) {
     std::size_t found = Text::npos;

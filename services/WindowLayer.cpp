@@ -67,7 +67,9 @@ bool IsValidControl(Control c) {
            c.index < static_cast<int>(g_layer.entries[c.window].data->controls.size());
 }
 
-const ControlData& DataOf(Control c) { return g_layer.entries[c.window].data->controls[c.index]; }
+const ControlData& DataOf(Control c) {
+    return g_layer.entries[c.window].data->controls[c.index];
+}
 
 ControlState* StateOf(Control c) {
     if (!IsValidControl(c) || !g_layer.entries[c.window].loaded)
@@ -92,7 +94,9 @@ void Raise(EventHandler handler) {
     }
 }
 
-int ClampToShort(int v) { return std::clamp(v, 0, 32767); }
+int ClampToShort(int v) {
+    return std::clamp(v, 0, 32767);
+}
 
 void SendProgressRange(HWND bar, const ControlState& s) {
     int lo = std::min(s.minimum, s.maximum), hi = std::max(s.minimum, s.maximum);
@@ -106,7 +110,9 @@ void SendProgressPosition(HWND bar, const ControlState& s) {
 
 // ---- Keyboard: Esc closes a window, Tab and Shift+Tab walk its buttons. ----
 
-bool KeyDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+bool KeyDown(int vk) {
+    return (GetKeyState(vk) & 0x8000) != 0;
+}
 
 void MoveFocusAmongButtons(int window, bool backwards) {
     Entry& e = g_layer.entries[window];
@@ -131,22 +137,42 @@ void MoveFocusAmongButtons(int window, bool backwards) {
 }
 
 // Keyboard handling of the program's windows before translation.
+bool IsKeyMessage(UINT msg) {
+    return msg >= WM_KEYFIRST && msg <= WM_KEYLAST;
+}
+
 bool HandleWindowKeys(const MSG& m) {
-    if (m.message != WM_KEYDOWN || !m.hwnd)
+    if (!IsKeyMessage(m.message) || !m.hwnd)
         return false;
     HWND root = GetAncestor(m.hwnd, GA_ROOT);
     int window = EntryOfWindow(root);
-    if (window == kNoWindow || !IsWindowEnabled(root))
-        return false; // a disabled window takes no keys
-    if (m.wParam == VK_ESCAPE && !KeyDown(VK_CONTROL) && !KeyDown(VK_SHIFT) && !KeyDown(VK_MENU)) {
+    if (window == kNoWindow)
+        return false;
+    bool redirected = false;
+    if (!IsWindowEnabled(root)) {
+        // The focus can stay behind in a window that a modal window has
+        // disabled (seen under Wine without a window manager). Its keys
+        // belong to the modal window; a disabled window takes none.
+        HWND modal = g_layer.modalMarker;
+        window =
+            modal && IsWindow(modal) && IsWindowEnabled(modal) ? EntryOfWindow(modal) : kNoWindow;
+        if (window == kNoWindow)
+            return true;
+        SetFocus(modal);
+        root = modal;
+        redirected = true;
+    }
+    if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE && !KeyDown(VK_CONTROL) &&
+        !KeyDown(VK_SHIFT) && !KeyDown(VK_MENU)) {
         PostMessageA(root, WM_CLOSE, 0, 0);
         return true;
     }
-    if (m.wParam == VK_TAB && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU)) {
+    if (m.message == WM_KEYDOWN && m.wParam == VK_TAB && !KeyDown(VK_CONTROL) &&
+        !KeyDown(VK_MENU)) {
         MoveFocusAmongButtons(window, KeyDown(VK_SHIFT));
         return true;
     }
-    return false;
+    return redirected;
 }
 
 void DispatchOne(MSG& m) {
@@ -240,7 +266,9 @@ Control ControlOfWindow(HWND hwnd) {
     return Control{static_cast<int>((packed >> 16) & 0xFF), static_cast<int>(packed & 0xFFFF)};
 }
 
-LONG_PTR PackControl(Control c) { return (static_cast<LONG_PTR>(c.window) << 16) | c.index | (1 << 24); }
+LONG_PTR PackControl(Control c) {
+    return (static_cast<LONG_PTR>(c.window) << 16) | c.index | (1 << 24);
+}
 
 void PaintLabel(HWND hwnd) {
     PAINTSTRUCT ps;
@@ -385,9 +413,10 @@ HWND CreateControlWindow(HWND parent, Control c, ControlState& s) {
         text = "";
         break;
     }
-    HWND h = CreateWindowExA(exStyle, cls, text, style, d.left, d.top, d.width, d.height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + c.index)),
-                             g_layer.instance, nullptr);
+    HWND h =
+        CreateWindowExA(exStyle, cls, text, style, d.left, d.top, d.width, d.height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + c.index)),
+                        g_layer.instance, nullptr);
     if (!h)
         return nullptr;
     if (d.kind != ControlKind::Button && d.kind != ControlKind::ProgressBar)
@@ -459,8 +488,7 @@ void DisableOtherTopLevelWindows(int window) {
     Entry& e = g_layer.entries[window];
     for (std::size_t i = 0; i < g_layer.entries.size(); ++i) {
         Entry& other = g_layer.entries[i];
-        if (static_cast<int>(i) == window || !other.loaded || !other.hwnd ||
-            GetParent(other.hwnd))
+        if (static_cast<int>(i) == window || !other.loaded || !other.hwnd || GetParent(other.hwnd))
             continue;
         e.disabled.push_back({other.hwnd, IsWindowEnabled(other.hwnd) != FALSE});
         EnableWindow(other.hwnd, FALSE);
@@ -593,8 +621,11 @@ bool LoadWindow(int window, int parent, bool dialogMode) {
         if (GetAncestor(GetFocus(), GA_ROOT) != hwnd)
             SetFocus(hwnd);
     }
-    if (alive && dialogMode)
+    if (alive && dialogMode) {
         DisableOtherTopLevelWindows(window);
+        if (e.visible && GetAncestor(GetFocus(), GA_ROOT) != hwnd)
+            SetFocus(hwnd);
+    }
     if (alive && dialogMode && e.visible)
         RunModalLoop(hwnd);
     return true;
@@ -704,7 +735,9 @@ void SetTimerPeriod(Control timer, int milliseconds) {
         SetTimer(s->hwnd, kTimerId, static_cast<UINT>(period), nullptr);
 }
 
-int CountWindows() { return static_cast<int>(g_layer.entries.size()); }
+int CountWindows() {
+    return static_cast<int>(g_layer.entries.size());
+}
 
 HWND GetWindowHandle(int index) {
     if (index < 0 || index >= CountWindows())

@@ -18,7 +18,7 @@ int IdOf(const std::map<std::string, int>& ids, const std::string& name) {
 
 int MainControlId(const std::string& name) {
     static const std::map<std::string, int> ids{
-        {"按钮4", 0},       {"按钮3", 1},     {"按钮2", 2},     {"E版GTA5位置", 3},
+        {"按钮4", 0},     {"按钮3", 1},     {"按钮2", 2},       {"E版GTA5位置", 3},
         {"透明标签1", 4}, {"透明标签2", 5}, {"S版GTA5位置", 6}, {"按钮1", 7}};
     return IdOf(ids, name);
 }
@@ -44,13 +44,17 @@ HWND App::Main(const std::string& control) const {
     return GetDlgItem(main_, MainControlId(control));
 }
 
-std::string App::MainText(const std::string& control) const { return WindowText(Main(control)); }
+std::string App::MainText(const std::string& control) const {
+    return WindowText(Main(control));
+}
 
 bool App::WaitMainText(const std::string& control, const std::string& text, DWORD ms) const {
     return WaitFor([&] { return MainText(control) == text; }, ms);
 }
 
-void App::ClickMain(const std::string& control) const { Click(Main(control)); }
+void App::ClickMain(const std::string& control) const {
+    Click(Main(control));
+}
 
 bool App::Browse(const std::string& button, const std::string& folder) {
     ClickMain(button);

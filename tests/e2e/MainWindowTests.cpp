@@ -59,12 +59,11 @@ TEST_P(SteamLabelTest, ShowsTheRegistryValueLessFourBytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SteamLabelTest,
-    testing::Values(
-        RegistryCase{"ends in GTAV", REG_SZ, std::string("D:\\游戏\\Steam\\GTAV") + '\0',
-                     "D:\\游戏\\Steam\\"},
-        RegistryCase{"no value", 0, "", kNotFound},
-        RegistryCase{"three bytes", REG_SZ, std::string("abc") + '\0', ""},
-        RegistryCase{"not text", REG_DWORD, std::string("\x01\0\0\0", 4), kNotFound}));
+    testing::Values(RegistryCase{"ends in GTAV", REG_SZ,
+                                 std::string("D:\\游戏\\Steam\\GTAV") + '\0', "D:\\游戏\\Steam\\"},
+                    RegistryCase{"no value", 0, "", kNotFound},
+                    RegistryCase{"three bytes", REG_SZ, std::string("abc") + '\0', ""},
+                    RegistryCase{"not text", REG_DWORD, std::string("\x01\0\0\0", 4), kNotFound}));
 
 TEST_F(MainWindowTest, BothBrowsersChosenAndCancelled) {
     std::string source = temp_ / "Steam版", target = temp_ / "目标";
@@ -144,8 +143,8 @@ TEST_F(MainWindowTest, TheRegistryFailureTextIsNotAFolder) {
 // Each refused pair of folders: the message, and nothing started or created.
 struct RefusalCase {
     const char* name;
-    const char* source;  // below the temporary folder; made unless `sourceExists` is false
-    const char* target;  // below the temporary folder, chosen in the browser
+    const char* source; // below the temporary folder; made unless `sourceExists` is false
+    const char* target; // below the temporary folder, chosen in the browser
     bool sourceExists;
     const char* message; // a part of the message
 };

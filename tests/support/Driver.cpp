@@ -85,8 +85,8 @@ class RemoteMemory {
 
 // The text of the tree's selected item, read from the browser's process.
 std::string SelectedTreeText(HANDLE process, HWND tree) {
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    HTREEITEM item =
+        reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (!item)
         return std::string();
     RemoteMemory mem(process, sizeof(TVITEMA) + 520);
@@ -140,8 +140,8 @@ void PushAccessTimeAhead(const std::string& folder) {
 
 bool SetSteamValueBytes(DWORD type, const std::string& bytes) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSteamKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSteamKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
     LONG r = RegSetValueExA(key, kSteamValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                             static_cast<DWORD>(bytes.size()));
@@ -161,7 +161,9 @@ std::string WindowsPathOfUnix(const std::string& unixPath) {
     return out;
 }
 
-Process::Process(Process&& other) noexcept : pi_(other.pi_) { other.pi_ = PROCESS_INFORMATION{}; }
+Process::Process(Process&& other) noexcept : pi_(other.pi_) {
+    other.pi_ = PROCESS_INFORMATION{};
+}
 
 Process::~Process() {
     if (Running())
@@ -217,9 +219,13 @@ HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
     return WaitFind(Search{pid, "#32770", nullptr, nullptr, true, nullptr}, timeoutMs);
 }
 
-std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, kMessageTextId)); }
+std::string MessageBoxText(HWND box) {
+    return WindowText(GetDlgItem(box, kMessageTextId));
+}
 
-void AnswerMessageBox(HWND box, int buttonId) { Click(GetDlgItem(box, buttonId)); }
+void AnswerMessageBox(HWND box, int buttonId) {
+    Click(GetDlgItem(box, buttonId));
+}
 
 bool WaitUntilGone(HWND hwnd, DWORD timeoutMs) {
     return WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, timeoutMs);
@@ -262,9 +268,9 @@ bool ChooseFolder(HWND browser, const std::string& folder) {
                              reinterpret_cast<LPARAM>(mem.get()));
                 std::string got = SelectedTreeText(process, tree);
                 // A drive shows as " (Z:)" or "Label (Z:)".
-                selected = got == want ||
-                           (want.size() == 3 && want[1] == ':' &&
-                            got.find("(" + want.substr(0, 2) + ")") != std::string::npos);
+                selected =
+                    got == want || (want.size() == 3 && want[1] == ':' &&
+                                    got.find("(" + want.substr(0, 2) + ")") != std::string::npos);
             }
         }
     }
@@ -274,7 +280,9 @@ bool ChooseFolder(HWND browser, const std::string& folder) {
     return selected;
 }
 
-void CancelFolderBrowser(HWND browser) { Click(GetDlgItem(browser, IDCANCEL)); }
+void CancelFolderBrowser(HWND browser) {
+    Click(GetDlgItem(browser, IDCANCEL));
+}
 
 std::string WindowText(HWND hwnd) {
     if (!hwnd)
@@ -286,9 +294,13 @@ std::string WindowText(HWND hwnd) {
     return std::string(buffer);
 }
 
-HWND ChildById(HWND parent, int id) { return GetDlgItem(parent, id); }
+HWND ChildById(HWND parent, int id) {
+    return GetDlgItem(parent, id);
+}
 
-void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void Click(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
 
 HWND FocusOf(HWND window) {
     GUITHREADINFO info{};

@@ -12,9 +12,8 @@ namespace {
 TEST(MessageBoxResult, MapsTheClassicButtons) {
     struct Case {
         int returned, result;
-    } cases[] = {{IDOK, 0},    {IDCANCEL, 1}, {IDABORT, 2}, {IDRETRY, 3}, {IDIGNORE, 4},
-                 {IDYES, 5},   {IDNO, 6},     {0, 0},       {8, 0},       {IDTRYAGAIN, 0},
-                 {-1, 0}};
+    } cases[] = {{IDOK, 0}, {IDCANCEL, 1}, {IDABORT, 2}, {IDRETRY, 3},    {IDIGNORE, 4}, {IDYES, 5},
+                 {IDNO, 6}, {0, 0},        {8, 0},       {IDTRYAGAIN, 0}, {-1, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(MessageBoxResult(c.returned), c.result) << c.returned;
 }

@@ -51,9 +51,9 @@ TEST_F(RegistryTest, ValueKindsTable) {
         const char* name;
         Text expected;
     } cases[] = {
-        {"missing", "DEFAULT"},   {"sz", "D:\\游戏\\GTAV"},         {"empty", ""},
-        {"zero", "DEFAULT"},      {"nonul", "abc"},                  {"expand", "C:\\扩展\\Games"},
-        {"dword", "DEFAULT"},     {"multi", "DEFAULT"},
+        {"missing", "DEFAULT"}, {"sz", "D:\\游戏\\GTAV"}, {"empty", ""},
+        {"zero", "DEFAULT"},    {"nonul", "abc"},         {"expand", "C:\\扩展\\Games"},
+        {"dword", "DEFAULT"},   {"multi", "DEFAULT"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Read(c.name), c.expected) << c.name;
@@ -67,17 +67,21 @@ TEST_F(RegistryTest, TrailingBackslashReadsTheDefaultValue) {
 
 TEST_F(RegistryTest, DoubleByteTrailBackslashIsNotASeparator) {
     // 運 is DF 5C: the value name is "運x", not a subkey "\xDF" with value "x".
-    Set("\xDF\x5C" "x", REG_SZ, std::string("found") + '\0');
-    EXPECT_EQ(Read("\xDF\x5C" "x"), "found");
+    Set("\xDF\x5C"
+        "x",
+        REG_SZ, std::string("found") + '\0');
+    EXPECT_EQ(Read("\xDF\x5C"
+                   "x"),
+              "found");
 }
 
 TEST(RegistryPath, NoBackslashReadsUnderTheRoot) {
     HKEY root = HKEY_CURRENT_USER;
     const char name[] = "QuellrinTestRootValue";
     const char data[] = "root";
-    ASSERT_EQ(RegSetValueExA(root, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                             sizeof data),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExA(root, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data),
+        ERROR_SUCCESS);
     EXPECT_EQ(ReadRegistryText(3, name, "DEFAULT"), "root");
     EXPECT_EQ(ReadRegistryText(99, name, "DEFAULT"), "root"); // unknown roots mean HKCU
     RegDeleteValueA(root, name);
@@ -87,11 +91,9 @@ TEST(RegistryPath, SplitTable) {
     struct Case {
         Text path, key, value;
     } cases[] = {
-        {"A\\B\\C", "A\\B", "C"},
-        {"name", "", "name"},
-        {"A\\B\\", "A\\B", ""},
-        {"A\\\xDF\x5C", "A", "\xDF\x5C"},
-        {"A\\\xDF", "A", "\xDF"}, // a lead byte before the NUL ends the scan
+        {"A\\B\\C", "A\\B", "C"},         {"name", "", "name"},     {"A\\B\\", "A\\B", ""},
+        {"A\\\xDF\x5C", "A", "\xDF\x5C"}, {"A\\\xDF", "A", "\xDF"}, // a lead byte before the NUL
+                                                                    // ends the scan
     };
     for (const Case& c : cases) {
         Text key, value;

@@ -55,7 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
                     InsideCase{"D:\\x", "C:\\", false}, InsideCase{"C:\\x", "C:\\", true},
                     InsideCase{"C:\\a\\..\\Games\\GTAV", "C:\\Games", true},
                     // 運 ends in the byte 0x5C: "C:\運x" is not below "C:\運".
-                    InsideCase{"C:\\\xDF\x5C" "x", "C:\\\xDF\x5C", false},
+                    InsideCase{"C:\\\xDF\x5C"
+                               "x",
+                               "C:\\\xDF\x5C", false},
                     InsideCase{"C:\\\xDF\x5C\\x", "C:\\\xDF\x5C", true}));
 
 } // namespace

@@ -34,8 +34,12 @@ void OnFirstCreated() {
     g_seen.handleWhenCreated = h != nullptr;
     g_seen.visibleWhenCreated = h && IsWindowVisible(h);
 }
-void OnClick() { ++g_seen.clicks; }
-void OnTick() { ++g_seen.ticks; }
+void OnClick() {
+    ++g_seen.clicks;
+}
+void OnTick() {
+    ++g_seen.ticks;
+}
 void OnFirstDestroyed() {
     g_seen.order.push_back("first destroyed");
     std::fprintf(stderr, "first destroyed\n");
@@ -46,7 +50,9 @@ void CALLBACK CloseDialogLater(HWND, UINT, UINT_PTR id, DWORD) {
     g_seen.firstEnabledInDialog = IsWindowEnabled(GetWindowHandle(kFirst)) != FALSE;
     PostMessageA(GetWindowHandle(kDialog), WM_CLOSE, 0, 0);
 }
-void OnDialogCreated() { SetTimer(nullptr, 0, 50, CloseDialogLater); }
+void OnDialogCreated() {
+    SetTimer(nullptr, 0, 50, CloseDialogLater);
+}
 void OnDialogDestroyed() {
     g_seen.firstEnabledAtDestroy = IsWindowEnabled(GetWindowHandle(kFirst)) != FALSE;
     g_seen.order.push_back("dialog destroyed");
@@ -61,14 +67,34 @@ const WindowData kFirstData{
     .height = 150,
     .controls =
         {
-            {.name = "按钮1", .kind = ControlKind::Button, .left = 8, .top = 8, .width = 80,
-             .height = 24, .caption = "按钮", .tabOrder = 1, .clicked = OnClick},
-            {.name = "标签1", .kind = ControlKind::Label, .left = 8, .top = 40, .width = 200,
+            {.name = "按钮1",
+             .kind = ControlKind::Button,
+             .left = 8,
+             .top = 8,
+             .width = 80,
+             .height = 24,
+             .caption = "按钮",
+             .tabOrder = 1,
+             .clicked = OnClick},
+            {.name = "标签1",
+             .kind = ControlKind::Label,
+             .left = 8,
+             .top = 40,
+             .width = 200,
              .height = 24},
-            {.name = "时钟1", .kind = ControlKind::Timer, .left = 0, .top = 0, .width = 10,
-             .height = 10, .periodic = OnTick},
-            {.name = "进度条1", .kind = ControlKind::ProgressBar, .left = 8, .top = 70,
-             .width = 200, .height = 16},
+            {.name = "时钟1",
+             .kind = ControlKind::Timer,
+             .left = 0,
+             .top = 0,
+             .width = 10,
+             .height = 10,
+             .periodic = OnTick},
+            {.name = "进度条1",
+             .kind = ControlKind::ProgressBar,
+             .left = 8,
+             .top = 70,
+             .width = 200,
+             .height = 16},
         },
     .created = OnFirstCreated,
     .willBeDestroyed = OnFirstDestroyed,
@@ -85,14 +111,27 @@ const WindowData kDialogData{
     .created = OnDialogCreated,
     .willBeDestroyed = OnDialogDestroyed,
 };
-const WindowData kOtherData{
-    .name = "other", .caption = "其他", .left = 10, .top = 10, .width = 200, .height = 100,
-    .centred = false, .controls = {}};
+const WindowData kOtherData{.name = "other",
+                            .caption = "其他",
+                            .left = 10,
+                            .top = 10,
+                            .width = 200,
+                            .height = 100,
+                            .centred = false,
+                            .controls = {}};
 
-Control Button() { return FindControl(kFirst, "按钮1"); }
-Control Label() { return FindControl(kFirst, "标签1"); }
-Control Timer() { return FindControl(kFirst, "时钟1"); }
-Control Bar() { return FindControl(kFirst, "进度条1"); }
+Control Button() {
+    return FindControl(kFirst, "按钮1");
+}
+Control Label() {
+    return FindControl(kFirst, "标签1");
+}
+Control Timer() {
+    return FindControl(kFirst, "时钟1");
+}
+Control Bar() {
+    return FindControl(kFirst, "进度条1");
+}
 
 // A thread running fn(arg); lambdas cannot be stdcall thread routines.
 struct ThreadCall {
@@ -252,8 +291,8 @@ TEST_F(WindowLayerTest, CaptionIsAKeptCopyReadWithoutAMessage) {
     struct Read {
         Text caption;
     } read;
-    HANDLE t = StartThread([](void* p) { static_cast<Read*>(p)->caption = GetCaption(Label()); },
-                           &read);
+    HANDLE t =
+        StartThread([](void* p) { static_cast<Read*>(p)->caption = GetCaption(Label()); }, &read);
     EXPECT_EQ(WaitForSingleObject(t, 2000), WAIT_OBJECT_0);
     CloseHandle(t);
     EXPECT_EQ(read.caption, "D:\\游戏\\GTAV");
