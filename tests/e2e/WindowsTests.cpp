@@ -2,6 +2,7 @@
 // box, the keyboard, and where each window sits on the screen.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <string>
@@ -123,6 +124,50 @@ TEST_F(WindowsTest, TabWalksTheFourButtonsAndWraps) {
     EXPECT_TRUE(app_->process().Running()) << "Enter, Tab and Shift+Tab never close";
 }
 
+TEST_F(WindowsTest, ControlsStackAsListedAndButtonsAreNeverDefault) {
+    const char* stacking[] = {"按钮4",     "按钮3",     "按钮2",       "E版GTA5位置",
+                              "透明标签1", "透明标签2", "S版GTA5位置", "按钮1"};
+    HWND child = GetWindow(app_->main(), GW_CHILD);
+    for (const char* name : stacking) {
+        EXPECT_EQ(child, app_->Main(name)) << name << " out of its stacking place";
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    for (const char* name : {"按钮1", "按钮2", "按钮3", "按钮4"}) {
+        LONG style = GetWindowLongA(app_->Main(name), GWL_STYLE);
+        EXPECT_EQ(style & 0x0F, BS_PUSHBUTTON) << name << ": not a default button";
+        EXPECT_EQ(style & (BS_MULTILINE | BS_CENTER | BS_VCENTER | WS_TABSTOP),
+                  BS_MULTILINE | BS_CENTER | BS_VCENTER | WS_TABSTOP)
+            << name;
+    }
+    EXPECT_EQ(WindowText(app_->Main("透明标签1")), "Epic版GTA5位置");
+    EXPECT_EQ(WindowText(app_->Main("透明标签2")), "Steam版GTA5位置");
+}
+
+TEST_F(WindowsTest, AClearedLabelLeavesNoTraceOfItsOldText) {
+    TempFolder temp("trace");
+    std::string target = temp / "一个很长很长的目录名称，好让标签写满\\再长一点的子目录";
+    ASSERT_TRUE(MakeFolders(target));
+    ASSERT_TRUE(app_->Browse("按钮2", target));
+    ASSERT_TRUE(app_->WaitMainText("E版GTA5位置", target));
+    RECT r;
+    GetWindowRect(app_->Main("E版GTA5位置"), &r);
+    Sleep(300); // let it paint
+    std::vector<COLORREF> before = ScreenPixels(r);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    std::size_t inked = 0;
+    for (COLORREF c : before)
+        inked += c != face;
+    ASSERT_GT(inked, 100u) << "the path was not drawn";
+
+    ASSERT_TRUE(app_->Browse("按钮2", "")); // cancelled: the label is cleared
+    ASSERT_TRUE(app_->WaitMainText("E版GTA5位置", ""));
+    Sleep(300);
+    std::size_t left = 0;
+    for (COLORREF c : ScreenPixels(r))
+        left += c != face;
+    EXPECT_EQ(left, 0u) << "pixels of the old caption stayed on the screen";
+}
+
 TEST_F(WindowsTest, TheProgressWindowHasNoFrameAndHidesItsTwoLabels) {
     TempFolder temp("look");
     std::string source = temp / "src", target = temp / "dst";
@@ -156,6 +201,9 @@ TEST_F(WindowsTest, TheProgressWindowHasNoFrameAndHidesItsTwoLabels) {
         MapWindowPoints(HWND_DESKTOP, progress, reinterpret_cast<POINT*>(&r), 2);
         EXPECT_GE(r.top, client.bottom) << name << " must lie below the visible area";
     }
+    HWND bar = GetDlgItem(progress, ProgressControlId("进度条1"));
+    EXPECT_EQ(GetWindowLongA(bar, GWL_STYLE) & PBS_SMOOTH, 0);
+    EXPECT_NE(GetWindowLongA(bar, GWL_EXSTYLE) & WS_EX_STATICEDGE, 0);
     EXPECT_EQ(WindowText(GetDlgItem(progress, ProgressControlId("透明标签1"))),
               target + "\\临时文件夹");
     EXPECT_EQ(WindowText(GetDlgItem(progress, ProgressControlId("透明标签2"))), target + "\\GTAV");

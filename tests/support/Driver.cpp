@@ -320,6 +320,37 @@ void PressKey(HWND window, UINT vk) {
     PostMessageA(target, WM_KEYUP, vk, 1 | (scan << 16) | (1u << 30) | (1u << 31));
 }
 
+std::vector<COLORREF> ScreenPixels(const RECT& r) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<COLORREF> out;
+    if (w <= 0 || h <= 0)
+        return out;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const DWORD* px = static_cast<const DWORD*>(bits);
+        out.reserve(static_cast<std::size_t>(w) * h);
+        for (int i = 0; i < w * h; ++i) // BGRA in memory
+            out.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
 bool SetSteamFolderValue(const std::string& value) {
     return SetSteamValueBytes(REG_SZ, value + std::string(1, '\0'));
 }

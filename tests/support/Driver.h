@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace quellrin::test {
 
@@ -77,6 +78,9 @@ template <typename Pred> bool WaitFor(Pred pred, DWORD timeoutMs) {
 void PressKey(HWND window, UINT vk);
 // The focus window of the thread that owns `window`.
 HWND FocusOf(HWND window);
+
+// The screen's pixels in `r` (screen coordinates), row by row, as COLORREFs.
+std::vector<COLORREF> ScreenPixels(const RECT& r);
 
 // The registry value the Steam edition writes, set or removed for a test.
 bool SetSteamFolderValue(const std::string& value);
