@@ -727,8 +727,8 @@ void SetTimerPeriod(Control timer, int milliseconds) {
         return;
     if (wasRunning && !KillTimer(s->hwnd, kTimerId) &&
         GetCurrentThreadId() != g_layer.windowThread) {
-        // Wine refuses KillTimer on another thread's window: let the window
-        // thread stop it.
+        // Should the system refuse to stop another thread's timer, the
+        // window thread stops it.
         PostMessageA(s->hwnd, kStopTimerRequest, 0, 0);
     }
     if (period > 0)

@@ -8,7 +8,7 @@ SRCPKG_DIR="$ROOT/build/srcpkg"
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   wine wine32:i386 xvfb fonts-wqy-microhei fonts-wine locales dpkg-dev
-  imagemagick x11-utils)
+  imagemagick x11-utils googletest)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
