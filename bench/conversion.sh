@@ -13,6 +13,7 @@
 #   --many:  10000 files of 1-16 KiB and nothing else, 3 rounds
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/gametree.sh"
 
 BIG_COUNT=3 BIG_MB=384 MID_COUNT=16 SMALL=3000 SMALL_MAX=65536 RUNS=3
 while [ $# -gt 0 ]; do
@@ -38,46 +39,10 @@ ensure_prefix
 start_wine_session
 mkdir -p "$AREA"
 
-# Small files in leaf folders of 100, ten leaves to a parent, sizes spread
-# evenly over [min, max] bytes; the bytes are slices of one random block.
-make_small_files() {
-  perl -e '
-    my ($dir, $count, $min, $max) = @ARGV; my $seed = 7;
-    open(my $r, "<", "/dev/urandom") or die; read($r, my $block, 1 << 17); close($r);
-    for my $i (0 .. $count - 1) {
-      my $leaf = int($i / 100);
-      my $d = sprintf("%s/p%02d/leaf%02d", $dir, int($leaf / 10), $leaf % 10);
-      if ($i % 100 == 0) { system("mkdir", "-p", $d) == 0 or die "mkdir $d"; }
-      $seed = ($seed * 1103515245 + 12345) % 2147483648;
-      my $size = $min + $seed % ($max - $min + 1);
-      open(my $f, ">", sprintf("%s/file%05d.dat", $d, $i)) or die;
-      print $f substr($block, $seed % (length($block) - $size), $size); close($f);
-    }' "$@"
-}
-
-# Built once per shape and kept: the shape is in the folder name. The marker
-# lives beside the tree, so the program never copies it.
-make_tree() {
-  local dir=$1
-  [ -f "$dir.complete" ] && [ -d "$dir" ] && return
-  rm -rf "$dir"
-  log "generating $dir"
-  mkdir -p "$dir/x64/big" "$dir/update/mid"
-  local i
-  for i in $(seq 1 "$BIG_COUNT"); do
-    head -c "$((BIG_MB << 20))" /dev/urandom >"$dir/x64/big/archive$i.rpf"
-  done
-  for i in $(seq 1 "$MID_COUNT"); do
-    head -c "$(((2 + i % 7) << 20))" /dev/urandom >"$dir/update/mid/pack$i.rpf"
-  done
-  make_small_files "$dir/common/data" "$SMALL" 1024 "$SMALL_MAX"
-  touch "$dir.complete"
-}
-
 SHAPE="b${BIG_COUNT}x${BIG_MB}-m${MID_COUNT}-s${SMALL}x${SMALL_MAX}"
 SRC="$AREA/src-$SHAPE"
 SRC_WIN="$AREA_WIN\\src-$SHAPE"
-make_tree "$SRC"
+make_game_tree "$SRC" "$BIG_COUNT" "$BIG_MB" "$MID_COUNT" "$SMALL" 1024 "$SMALL_MAX"
 TARGET="$AREA/target"
 
 files_of() { find "$1" -type f | wc -l; }
