@@ -61,12 +61,14 @@ bool CopyFits(const Text& target) {
     return false;
 }
 
-void ReportFailedCopy(const CopyReport& report, const Text& difference) {
+void ReportFailedCopy(const CopyReport& report, const Text& difference, const Text& temp,
+                      bool tempRemoved) {
     Text what = report.complete() ? "复制结果与原文件不一致：\n" + difference
                                   : "有 " + std::to_string(report.failures()) +
                                         " 个项目无法复制，第一个是：\n" + report.firstFailure;
-    ShowMessageBox("复制没有完成。" + what +
-                       "\n\n原有的GTAV文件夹没有任何改动，未复制完的临时文件夹已删除。",
+    Text partial = tempRemoved ? "未复制完的临时文件夹已删除。"
+                               : "未复制完的临时文件夹没能全部删除，可以手动删除它：\n" + temp;
+    ShowMessageBox("复制没有完成。" + what + "\n\n原有的GTAV文件夹没有任何改动，" + partial,
                    kStyleError);
 }
 
@@ -113,8 +115,8 @@ DWORD WINAPI RunConversionJob(void*) {
     Text target = TargetFolder();
     Text temp = target + kTempName, game = target + kGameName;
     if (!report.complete() || !difference.empty()) {
-        RemoveFolderCompletely(temp);
-        ReportFailedCopy(report, difference);
+        bool removed = RemoveFolderCompletely(temp);
+        ReportFailedCopy(report, difference, temp, removed);
         EndProgram(0);
     }
     ShowMessageBox("复制完成", kStyleOk);
@@ -129,20 +131,34 @@ void OnProgressCreated() {
     Text target = TargetFolder();
     Text temp = target + kTempName, game = target + kGameName;
     // A temporary folder left by an interrupted run is ours: start afresh.
-    RemoveFolderCompletely(temp);
+    // Leftovers that cannot go would end up in the new GTAV, so stop instead.
+    if (!RemoveFolderCompletely(temp)) {
+        ShowMessageBox("上次转换留下的临时文件夹删不掉，没有开始复制：\n" + temp +
+                           "\n\n请关闭正在使用其中文件的程序，或手动删除它后再试。",
+                       kStyleError);
+        EndProgram(0);
+    }
     CreateFolder(temp);
     SetCaption(TempLabel(), temp);
     bool madeGame = CreateFolder(game);
     SetCaption(GameLabel(), game);
     SourceTotalSize = GetFolderSize(GetCaption(SteamLabel()));
-    if (!CopyFits(target)) {
+    // Nothing copied yet: the empty folders of the set-up go again.
+    auto undoSetUp = [&] {
         RemoveDirectoryA(temp.c_str());
         if (madeGame)
             RemoveDirectoryA(game.c_str());
+    };
+    if (!CopyFits(target)) {
+        undoSetUp();
         EndProgram(0);
     }
-    HANDLE worker = CreateThread(nullptr, 0, RunConversionJob, nullptr, 0, nullptr);
-    (void)worker; // stays open for the life of the process; never waited for
+    // The handle stays open for the life of the process; it is never waited for.
+    if (!CreateThread(nullptr, 0, RunConversionJob, nullptr, 0, nullptr)) {
+        undoSetUp();
+        ShowMessageBox("无法启动复制，没有做任何改动。请重新启动本程序后再试。", kStyleError);
+        EndProgram(0);
+    }
     SetProgressMaximum(Bar(), 1000);
     SetTimerPeriod(Timer(), 100);
 }

@@ -100,6 +100,45 @@ TEST_F(ConversionTest, ReplacesTheOldGameFolderWithACompleteCopy) {
     }()) << "no temporary or old folder may stay behind";
 }
 
+TEST_F(ConversionTest, ALeftoverTemporaryFolderIsClearedFirst) {
+    MakeSmallGame(source_);
+    std::string leftover = target_ + "\\临时文件夹";
+    ASSERT_TRUE(MakeFolders(leftover + "\\old"));
+    ASSERT_TRUE(WriteFileBytes(leftover + "\\readonly.dat", "from last time"));
+    ASSERT_TRUE(SetFileAttributesA((leftover + "\\readonly.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(WriteFileBytes(leftover + "\\old\\stale.txt", "stale"));
+    TreeListing expected = ListTree(source_);
+
+    auto app = Prepare(source_, target_);
+    ASSERT_TRUE(app);
+    ASSERT_NE(Confirm(*app), nullptr);
+    EXPECT_EQ(app->AnswerNextBox(IDOK), kDone);
+    EXPECT_EQ(app->WaitExit(kCopyWait), 0);
+    EXPECT_EQ(ListTree(target_ + "\\GTAV"), expected) << "nothing of the leftover may come along";
+    EXPECT_FALSE(Exists(leftover));
+}
+
+TEST_F(ConversionTest, ALeftoverThatCannotBeRemovedStopsBeforeCopying) {
+    MakeSmallGame(source_);
+    std::string leftover = target_ + "\\临时文件夹";
+    ASSERT_TRUE(MakeFolders(leftover));
+    ASSERT_TRUE(WriteFileBytes(leftover + "\\busy.dat", "in use"));
+    ASSERT_TRUE(MakeFolders(target_ + "\\GTAV"));
+    ASSERT_TRUE(WriteFileBytes(target_ + "\\GTAV\\keep.txt", "old game"));
+    LockedFile locked(leftover + "\\busy.dat");
+    ASSERT_TRUE(locked.ok());
+
+    auto app = Prepare(source_, target_);
+    ASSERT_TRUE(app);
+    app->ClickMain("按钮3");
+    EXPECT_EQ(app->AnswerNextBox(IDYES), kConfirm);
+    std::string text = app->AnswerNextBox(IDOK);
+    EXPECT_NE(text.find("临时文件夹删不掉"), std::string::npos) << text;
+    EXPECT_EQ(app->WaitExit(), 0);
+    EXPECT_EQ(ListTree(target_ + "\\GTAV"), (TreeListing{{"keep.txt", "old game"}}));
+    EXPECT_TRUE(Exists(leftover + "\\busy.dat"));
+}
+
 TEST_F(ConversionTest, AnEmptySourceGivesAnEmptyGameFolder) {
     ASSERT_TRUE(MakeFolders(source_));
     ASSERT_TRUE(MakeFolders(target_));

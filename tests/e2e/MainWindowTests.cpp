@@ -20,12 +20,17 @@ class MainWindowTest : public testing::Test {
     void SetUp() override { RemoveSteamFolderValue(); }
     void TearDown() override { RemoveSteamFolderValue(); }
 
-    // A started program whose Steam label holds `folder` through the registry.
-    void StartWithSteamFolder(App*& app, const std::string& folder) {
-        ASSERT_TRUE(SetSteamFolderValue(folder + "\\GTAV"));
-        app = new App;
-        ASSERT_TRUE(app->ok());
-        ASSERT_TRUE(app->WaitMainText("S版GTA5位置", folder + "\\"));
+    // A started program with both folders made and chosen: the Steam folder
+    // through the registry, the target in the folder browser. Null on failure.
+    std::unique_ptr<App> StartWithBothFolders(const std::string& source,
+                                              const std::string& target) {
+        if (!MakeFolders(source) || !MakeFolders(target) || !SetSteamFolderValue(source + "\\GTAV"))
+            return nullptr;
+        auto app = std::make_unique<App>();
+        if (!app->ok() || !app->WaitMainText("S版GTA5位置", source + "\\") ||
+            !app->Browse("按钮2", target))
+            return nullptr;
+        return app;
     }
 
     TempFolder temp_{"e2e"};
@@ -99,12 +104,8 @@ TEST_F(MainWindowTest, BothBrowsersChosenAndCancelled) {
 
 TEST_F(MainWindowTest, NoAtTheConfirmationChangesNothingAndYesStarts) {
     std::string source = temp_ / "src", target = temp_ / "dst";
-    ASSERT_TRUE(MakeFolders(source));
-    ASSERT_TRUE(MakeFolders(target));
-    App* started = nullptr;
-    StartWithSteamFolder(started, source);
-    std::unique_ptr<App> app(started);
-    ASSERT_TRUE(app->Browse("按钮2", target));
+    auto app = StartWithBothFolders(source, target);
+    ASSERT_TRUE(app);
 
     app->ClickMain("按钮3");
     EXPECT_EQ(app->AnswerNextBox(IDNO), kConfirm);
@@ -188,12 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MainWindowTest, MissingTargetFolderIsRefused) {
     // The target vanishes between the choice and the start.
     std::string source = temp_ / "src", target = temp_ / "dst";
-    ASSERT_TRUE(MakeFolders(source));
-    ASSERT_TRUE(MakeFolders(target));
-    App* started = nullptr;
-    StartWithSteamFolder(started, source);
-    std::unique_ptr<App> app(started);
-    ASSERT_TRUE(app->Browse("按钮2", target));
+    auto app = StartWithBothFolders(source, target);
+    ASSERT_TRUE(app);
     ASSERT_TRUE(RemoveTree(target));
     app->ClickMain("按钮3");
     std::string text = app->AnswerNextBox(IDOK);
